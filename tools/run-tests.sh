@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test suite. The GUI and
+# end-to-end tests start private Xvfb servers of their own, so no display is needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+cmake --preset ci >/dev/null
+cmake --build --preset ci
+ctest --preset ci
