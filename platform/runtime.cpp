@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/ui_thread.h"
 #include "platform/windows.h"
 
 namespace heartstage::platform {
@@ -35,7 +36,7 @@ bool QtRuntime::AnyWindowOpen() {
 }
 
 void QtRuntime::RunEventLoop() {
-  if (AnyWindowOpen()) QApplication::exec();
+  RunEventLoopWhileWindowsAreOpen();
 }
 
 bool QtRuntime::OnUserInterfaceThread() {
@@ -48,6 +49,8 @@ void QtRuntime::RunOnUserInterfaceThread(std::function<void()> work) {
 }
 
 void QtRuntime::TearDownWindows() {
+  // A worker waiting for the user-interface thread must not hold up the ending, nor be served after it.
+  CancelWorkerWaits();
   HideAllWindowsForEnding();
 }
 
@@ -56,10 +59,6 @@ void QtRuntime::ShowFatalErrorBox(const std::string& message) {
                   QMessageBox::Ok, nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
   box.setTextFormat(Qt::PlainText);
   box.exec();
-}
-
-void LetPendingEventsThrough() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 }  // namespace heartstage::platform

@@ -24,7 +24,4 @@ class QtRuntime : public ShowRuntime {
 // which Wayland does not allow, and XWayland runs it on a Wayland desktop.
 void ChooseWindowSystem();
 
-// Handle every event waiting on the user-interface thread, then return.
-void LetPendingEventsThrough();
-
 }  // namespace heartstage::platform

@@ -1,41 +1,35 @@
-// Top-level windows of the program, opened from their forms, and the operations on them that the stage uses.
-// A window is addressed as the control (window identifier, 0).
+// Top-level windows of the program, opened from their forms, and the services around them: the screen,
+// message boxes, popup menus, event passes and waits.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
 
+#include "platform/forms.h"
 #include "show/state.h"
+#include "show/text.h"
 
 namespace heartstage::platform {
 
-using Handler = std::function<void()>;
-
-struct WindowForm {
-  std::string name;
-  // The size in the form; the window is centred on the primary screen at creation.
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool visible = true;
-  Handler on_created;
-  Handler on_first_activated;
-  Handler on_destroying;
-};
-
-// Opens a window from its form; its creation handler runs before this returns and before the window is
-// first shown. The identifier is stored in `identifier` before the creation handler runs, since that
-// handler addresses its own window. Returns the identifier, or 0 when the window could not be opened.
+// Opens a window from its form: builds its controls, stores its identifier in `identifier` (the creation
+// handler addresses its own window), runs the creation handler, then shows it if the form says visible.
+// Returns the identifier, or 0 when the window could not be opened.
 std::uint32_t OpenWindow(const WindowForm& form, std::uint32_t* identifier);
 
 ControlRef WindowControl(std::uint32_t window);
-
 std::int32_t OpenWindowCount();
 
-// Moves and resizes a control in the client coordinates of its container; what is not given stays.
-void MoveControl(ControlRef control, std::optional<std::int32_t> left, std::optional<std::int32_t> top,
-                 std::optional<std::int32_t> width, std::optional<std::int32_t> height);
+// Runs the event loop until the last window of the program has been destroyed.
+void RunEventLoopWhileWindowsAreOpen();
+
+// Queues the window's destruction: it happens, with its about-to-be-destroyed handler, at the next event
+// pass.
+void DestroyWindow(std::uint32_t window);
+
+// Takes every window off the screen at once, without running any handler; the process is about to end.
+void HideAllWindowsForEnding();
+
+// The system handle of a window (the X11 window identifier here).
+std::uintptr_t SystemHandle(std::uint32_t window);
 
 struct ScreenDimensions {
   std::int32_t width = 0;
@@ -43,10 +37,25 @@ struct ScreenDimensions {
 };
 ScreenDimensions PrimaryScreenSize();
 
-// Queues the window's destruction; it happens at the next event pass.
-void DestroyWindow(ControlRef window);
+// Handles every event waiting on the user-interface thread, then returns.
+void LetPendingEventsThrough();
 
-// Takes every window off the screen at once, without running any handler; the process is about to end.
-void HideAllWindowsForEnding();
+// Blocks the calling thread; a negative number waits 0 ms.
+void WaitMilliseconds(std::int32_t milliseconds);
+
+// A box with the message as plain text, a title, one OK button and no icon, above every other window;
+// no owner, application-modal; the windows repaint while it is open. Returns when it is closed.
+void ShowMessageBox(const Text& message, const Text& title);
+
+// Pops up the items of `menu` at the screen point (x, y) and returns when the menu closes; a chosen item
+// raises its Chosen event before this returns. Either mouse button chooses.
+void PopupMenu(ControlRef menu, std::int32_t x, std::int32_t y);
+
+// The mouse cursor's position on the screen.
+struct ScreenPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+ScreenPoint CursorPosition();
 
 }  // namespace heartstage::platform

@@ -7,7 +7,7 @@ packages=(
   # building
   cmake g++ ninja-build pkg-config
   # the program: Qt 6 widgets with the X11 platform, the song, a Song-style Chinese font
-  qt6-base-dev qt6-qpa-plugins libsdl2-mixer-dev fonts-arphic-uming
+  qt6-base-dev qt6-qpa-plugins libsdl2-mixer-dev libmpg123-dev fonts-arphic-uming
   # the tests: a private X server, input and screenshots, window queries
   libgtest-dev libxcb1-dev xvfb xdotool x11-utils imagemagick
 )

@@ -9,8 +9,7 @@ truncate -s 3G "$work/show/Default/Subtitle.txt"  # sparse: costs no disk
 (ulimit -v 2000000 && cd / && exec "$work/show/heartstage" >"$work/stdout" 2>"$work/stderr") &
 program_pid=$!
 
-box=$(wait_for_window)
-[ "$(xprop -id "$box" WM_NAME)" = 'WM_NAME(STRING) = "heartstage"' ] || fail "the first window is not the error box"
+box=$(xdotool search --sync --onlyvisible --name '^heartstage$' | head -n1)
 grep -q "heartstage failed while running: out of memory." "$work/stderr" || fail "the failure is not named"
 sleep 0.5
 kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its error box was closed"

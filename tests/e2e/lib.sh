@@ -35,19 +35,21 @@ start_program() {
   program_pid=$!
 }
 
-# The program's first mapped top-level window, waiting up to 10 s for it.
+# The program's mapped top-level window whose role (the form's name) is $1, default MainWindow, waiting up to
+# 10 s for it.
 wait_for_window() {
-  local window
+  local role=${1:-MainWindow} window
   for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | head -n1 || true)
-    if [ -n "$window" ]; then
-      echo "$window"
-      return 0
-    fi
-    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before showing a window: $(cat "$work/stderr")"
+    for window in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null || true); do
+      if xprop -id "$window" WM_WINDOW_ROLE 2>/dev/null | grep -q "= \"$role\""; then
+        echo "$window"
+        return 0
+      fi
+    done
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before showing $role: $(cat "$work/stderr")"
     sleep 0.05
   done
-  fail "no window within 10 s"
+  fail "no $role window within 10 s"
 }
 
 # Waits until the window has the keyboard focus: the stage is up and takes input.
