@@ -62,6 +62,9 @@ struct WindowRecord {
   bool always_on_top = false;
   bool esc_closes = false;
   bool destroying = false;
+  std::int32_t extended_style = 0;
+  std::optional<Color> color_key;
+  bool shape_update_queued = false;
 };
 
 WindowRecord* FindWindow(std::uint32_t window);
@@ -74,6 +77,10 @@ void RaiseEvent(std::uint32_t window, std::uint32_t control, Event event);
 // Called by a window's widget as it goes: runs its about-to-be-destroyed handler once, forgets it, and ends
 // the event loop when it was the last window.
 void WindowGoing(std::uint32_t window);
+
+// Tells a colour-keyed window that what it shows has changed, so its shape is derived again at the next
+// event pass (once, however many changes come before it).
+void ContentChanged(std::uint32_t window);
 
 // Puts the always-on-top windows back above the others, in case a window manager does not.
 void RaiseTopmostWindows();

@@ -97,6 +97,36 @@ void WindowGoing(std::uint32_t window) {
   if (windows.empty() && event_loop_running) QCoreApplication::exit(0);
 }
 
+namespace {
+
+// Nothing of the window is drawn or takes the mouse. An empty region would mean no shape at all to Qt, so the
+// shape is one pixel outside the window, which leaves nothing inside it.
+const QRegion kNothing(-1, -1, 1, 1);
+
+void DeriveShape(std::uint32_t window) {
+  WindowRecord* record = FindWindow(window);
+  if (!record || !record->widget) return;
+  record->shape_update_queued = false;
+  if (!record->color_key) {
+    record->widget->clearMask();
+    return;
+  }
+  const QImage content = record->widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QRegion shown(
+      QBitmap::fromImage(content.createMaskFromColor(ShowColor(*record->color_key).rgb(), Qt::MaskInColor)));
+  record->widget->setMask(shown.isEmpty() ? kNothing : shown);
+}
+
+}  // namespace
+
+void ContentChanged(std::uint32_t window) {
+  WindowRecord* record = FindWindow(window);
+  if (!record || !record->color_key || record->shape_update_queued) return;
+  record->shape_update_queued = true;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [window] { DeriveShape(window); }, Qt::QueuedConnection);
+}
+
 void RaiseTopmostWindows() {
   for (auto& [identifier, window] : windows) {
     if (window.always_on_top && window.widget && window.widget->isVisible()) window.widget->raise();
@@ -228,7 +258,10 @@ void WriteInt(ControlRef control, int number, std::int32_t value) {
       SetTextColor(widget, kind, color);
     } else if (kind == ControlKind::PictureButton && number == property::TransparentColor) {
       SetTransparentColor(widget, color);
+    } else {
+      return;
     }
+    ContentChanged(control.Window);
   });
 }
 
@@ -284,6 +317,7 @@ void WriteBool(ControlRef control, int number, bool value) {
         RaiseTopmostWindows();
       } else {
         widget->setVisible(value);
+        ContentChanged(control.Window);
       }
       return;
     }
@@ -330,7 +364,10 @@ Text ReadText(ControlRef control, int number) {
 void WritePicture(ControlRef control, int number, const ByteBuffer& picture) {
   RunOnUserInterfaceThreadAndWait([&] {
     ControlRecord* record = FindRecord(control);
-    if (record && record->widget) SetPicture(record->widget, record->kind, number, picture);
+    if (record && record->widget) {
+      SetPicture(record->widget, record->kind, number, picture);
+      ContentChanged(control.Window);
+    }
   });
 }
 
@@ -343,7 +380,10 @@ void MoveControl(ControlRef control, const Placement& placement) {
                        placement.top ? Clamp(*placement.top, -kPlaceLimit) : current.y(),
                        placement.width ? Clamp(*placement.width, 0) : current.width(),
                        placement.height ? Clamp(*placement.height, 0) : current.height());
-    if (wanted != current) widget->setGeometry(wanted);
+    if (wanted == current) return;
+    widget->setGeometry(wanted);
+    // A window that only moves shows the same content; anything else changes what it shows.
+    if (control.Control != 0 || wanted.size() != current.size()) ContentChanged(control.Window);
   });
 }
 
@@ -373,6 +413,54 @@ ControlRef EventSource() {
 
 ControlKind EventSourceKind() {
   return event_source_kind;
+}
+
+namespace {
+
+WindowRecord* WindowWithHandle(std::uintptr_t handle) {
+  for (auto& [identifier, window] : windows) {
+    if (!window.destroying && window.widget &&
+        static_cast<std::uintptr_t>(window.widget->winId()) == handle) {
+      return &window;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::int32_t GetWindowLong(std::uintptr_t handle, std::int32_t index) {
+  const WindowRecord* window = WindowWithHandle(handle);
+  return window && index == GWL_EXSTYLE ? window->extended_style : 0;
+}
+
+std::int32_t SetWindowLong(std::uintptr_t handle, std::int32_t index, std::int32_t value) {
+  WindowRecord* window = WindowWithHandle(handle);
+  if (!window || index != GWL_EXSTYLE) return 0;
+  const std::int32_t previous = window->extended_style;
+  window->extended_style = value;
+  if (!(value & WS_EX_LAYERED) && window->color_key) {
+    window->color_key.reset();
+    DeriveShape(window->identifier);
+  }
+  return previous;
+}
+
+std::int32_t SetLayeredWindowAttributes(std::uintptr_t handle, Color key, std::uint8_t alpha,
+                                        std::uint32_t flags) {
+  WindowRecord* window = WindowWithHandle(handle);
+  if (!window || !(window->extended_style & WS_EX_LAYERED)) return 0;
+  if (flags & LWA_ALPHA) window->widget->setWindowOpacity(alpha / 255.0);
+  if (flags & LWA_COLORKEY) {
+    window->color_key = key;
+    // Nothing shows until the content has been rendered once and its shape derived.
+    window->widget->setMask(kNothing);
+    ContentChanged(window->identifier);
+  } else if (window->color_key) {
+    window->color_key.reset();
+    DeriveShape(window->identifier);
+  }
+  return 1;
 }
 
 ScreenDimensions PrimaryScreenSize() {

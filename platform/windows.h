@@ -31,6 +31,21 @@ void HideAllWindowsForEnding();
 // The system handle of a window (the X11 window identifier here).
 std::uintptr_t SystemHandle(std::uint32_t window);
 
+// A colour-keyed window, after the Win32 layered-window calls: a window whose extended style has the layered
+// flag and that has a colour key shows, and takes the mouse, only where its pixels differ from the key. The
+// shape is derived from the window's rendered content, again whenever that content changes (not when the
+// window moves). A handle that is not one of our windows gets 0 and changes nothing.
+inline constexpr std::int32_t GWL_EXSTYLE = -20;
+inline constexpr std::int32_t WS_EX_LAYERED = 0x80000;
+inline constexpr std::uint32_t LWA_COLORKEY = 0x1;
+inline constexpr std::uint32_t LWA_ALPHA = 0x2;
+std::int32_t GetWindowLong(std::uintptr_t handle, std::int32_t index);
+// Returns the previous value.
+std::int32_t SetWindowLong(std::uintptr_t handle, std::int32_t index, std::int32_t value);
+// Non-zero when the attributes were taken: the window must be layered.
+std::int32_t SetLayeredWindowAttributes(std::uintptr_t handle, Color key, std::uint8_t alpha,
+                                        std::uint32_t flags);
+
 struct ScreenDimensions {
   std::int32_t width = 0;
   std::int32_t height = 0;

@@ -19,8 +19,11 @@ std::atomic<bool> ending{false};
 std::atomic<bool> fatal_error_reported{false};
 std::atomic<void (*)()> cleanup{nullptr};
 
+thread_local std::function<void()> announce_waiting;
+
 // A thread other than the user-interface thread that asked for the end waits here until the process ends.
 [[noreturn]] void WaitForTheEnd() {
+  if (announce_waiting) announce_waiting();
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
@@ -69,6 +72,10 @@ void InstallRuntime(ShowRuntime* installed) {
 
 bool EndingHasBegun() {
   return ending.load();
+}
+
+void OnThisThreadWaitingForTheEnd(std::function<void()> announce) {
+  announce_waiting = std::move(announce);
 }
 
 void RegisterCleanup(void (*routine)()) {

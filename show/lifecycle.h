@@ -51,6 +51,11 @@ void InstallRuntime(ShowRuntime* runtime);
 // True from the moment an ending has begun: the platform drops every event instead of running a handler.
 bool EndingHasBegun();
 
+// A thread other than the user-interface thread that asks for the end hands it over and then waits for the
+// process to end. `announce` runs on the calling thread just before it starts waiting, so that whoever would
+// join that thread knows it never returns.
+void OnThisThreadWaitingForTheEnd(std::function<void()> announce);
+
 // The single clean-up slot; registering replaces any earlier routine.
 void RegisterCleanup(void (*cleanup)());
 

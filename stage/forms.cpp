@@ -1,6 +1,7 @@
 #include "stage/forms.h"
 
 #include "stage/main_window.h"
+#include "stage/subtitle.h"
 
 namespace heartstage::stage {
 
@@ -83,6 +84,7 @@ platform::WindowForm SubtitleWindowForm() {
   label.background = 0x00FF00FF;
   label.font = SongFont(16);
   form.controls = {label};
+  form.bindings = {{"", Event::Created, OnSubtitleWindowCreated}};
   return form;
 }
 

@@ -6,6 +6,7 @@
 #include "show/assets.h"
 #include "show/heart_layout.h"
 #include "show/state.h"
+#include "stage/chase.h"
 #include "stage/forms.h"
 
 namespace heartstage::stage {
@@ -47,9 +48,11 @@ void OnMainWindowCreated() {
 }
 
 void OnMainWindowDestroying() {
+  EndChaseWorker();
   // The show ends with its stage: an overlay left behind would keep the program running, topmost, over a
   // desktop that has nothing else of ours on it.
-  if (platform::ControlExists(platform::WindowControl(SubtitleWindow))) platform::DestroyWindow(SubtitleWindow);
+  if (platform::ControlExists(platform::WindowControl(SubtitleWindow)))
+    platform::DestroyWindow(SubtitleWindow);
 }
 
 }  // namespace heartstage::stage

@@ -418,8 +418,27 @@ TEST_F(StageTest, WriteFromAWorkerIsDoneOnTheUserInterfaceThreadBeforeItReturns)
   worker.join();
   LetPendingEventsThrough();
   std::fprintf(stderr, "result %d served %d sleep %d\n", result.load(), served,
-               SleepUnlessCancelled(std::chrono::hours(1)));
+               SleepUntilUnlessStopped(std::chrono::steady_clock::now() + std::chrono::hours(1)));
   std::exit(0);
+}
+
+TEST(WorkerWaitTest, ItsOwnStopReleasesAWaitingWorkerAndDropsItsWrite) {
+  auto stop = std::make_shared<WorkerStop>();
+  bool result = true, slept = true;
+  int served = 0;
+  std::thread worker([&] {
+    BindWorkerStop(stop);
+    result = RunOnUserInterfaceThreadAndWait([&] { ++served; });
+    slept = SleepUntilUnlessStopped(std::chrono::steady_clock::now() + std::chrono::hours(1));
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  stop->Request();
+  worker.join();  // with no event pass: the worker must not need this thread to finish
+  LetPendingEventsThrough();
+  EXPECT_FALSE(result);
+  EXPECT_FALSE(slept);
+  EXPECT_EQ(served, 0);
+  EXPECT_FALSE(WorkerShouldStop()) << "another thread's stop is not this one's";
 }
 
 TEST(WorkerWaitTest, CancellingReleasesAWaitingWorkerAndDropsItsWrite) {
