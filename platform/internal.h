@@ -74,6 +74,10 @@ ControlRecord* FindRecord(ControlRef control);
 // control as the source of the event. Dropped once an ending has begun.
 void RaiseEvent(std::uint32_t window, std::uint32_t control, Event event);
 
+// Called by a window's widget when it has been asked to close and will go: runs its about-to-be-destroyed
+// handler, and the window counts as gone from then on.
+void WindowClosing(std::uint32_t window);
+
 // Called by a window's widget as it goes: runs its about-to-be-destroyed handler once, forgets it, and ends
 // the event loop when it was the last window.
 void WindowGoing(std::uint32_t window);

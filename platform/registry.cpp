@@ -81,16 +81,20 @@ void RaiseEvent(std::uint32_t window, std::uint32_t control, Event event) {
   }
 }
 
+void WindowClosing(std::uint32_t window) {
+  auto found = windows.find(window);
+  if (found == windows.end() || found->second.destroying) return;
+  // The handler may still address the window's controls; from then on the window counts as gone, even
+  // while its widget waits to be deleted.
+  RaiseEvent(window, 0, Event::Destroying);
+  found = windows.find(window);
+  if (found != windows.end()) found->second.destroying = true;
+}
+
 void WindowGoing(std::uint32_t window) {
+  WindowClosing(window);
   auto found = windows.find(window);
   if (found == windows.end()) return;
-  if (!found->second.destroying) {
-    // The handler may still address the window's controls.
-    RaiseEvent(window, 0, Event::Destroying);
-    found = windows.find(window);
-    if (found == windows.end()) return;
-    found->second.destroying = true;
-  }
   windows.erase(found);
   // The event loop runs while any window of the program is open. Asking a loop that does not run to end
   // would make the next modal loop (a message box) return at once.

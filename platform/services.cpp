@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <chrono>
 #include <thread>
 
@@ -31,7 +32,10 @@ void ShowMessageBox(const Text& message, const Text& title) {
   // Above the always-on-top stage; the constructor's flags do not survive QMessageBox's own set-up.
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
   if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
+  const QPointer<QWidget> active = QApplication::activeWindow();
   box.exec();
+  // Without a window manager nobody gives the keyboard back to the stage, and Esc would go nowhere.
+  if (active && active->isVisible()) active->activateWindow();
 }
 
 void PopupMenu(ControlRef menu, std::int32_t x, std::int32_t y) {
@@ -44,7 +48,9 @@ void PopupMenu(ControlRef menu, std::int32_t x, std::int32_t y) {
     QAction* action = popup.addAction(ShowTextToQString(item.form->caption));
     action->setData(identifier);
   }
+  const QPointer<QWidget> active = QApplication::activeWindow();
   const QAction* chosen = popup.exec(QPoint(x, y));
+  if (active && active->isVisible()) active->activateWindow();
   if (chosen) RaiseEvent(menu.Window, chosen->data().toUInt(), Event::Chosen);
 }
 

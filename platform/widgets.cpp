@@ -140,11 +140,13 @@ class LabelWidget : public QWidget {
 
  private:
   // Broken into lines at the label's width, every line centred, laid out from the top edge downward.
-  // Lines step by the font's full height: some Chinese faces report a line spacing below it, which would
-  // make the lines of a subtitle touch.
+  // Lines step by the font's full height and a little: the Chinese faces found on Linux report a line
+  // spacing at or below their glyphs' height, which makes the lines of a subtitle touch. A show counts
+  // 21 pixels a line, which leaves room for it.
+  static constexpr int kLeading = 2;
   void DrawWrappedLines(QPainter& painter) const {
     const QFontMetrics metrics(font());
-    const int line_step = std::max(metrics.height(), metrics.lineSpacing());
+    const int line_step = std::max(metrics.height(), metrics.lineSpacing()) + kLeading;
     int top = 0;
     for (const QString& paragraph : text_.split(QStringLiteral("\r\n"))) {
       QTextLayout layout(paragraph, font());
@@ -370,6 +372,7 @@ bool StageWindow::event(QEvent* event) {
 
 void StageWindow::closeEvent(QCloseEvent* event) {
   event->accept();
+  WindowClosing(identifier_);
 }
 
 void StageWindow::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,8 @@
 #include "stage/forms.h"
 
+#include "stage/input.h"
 #include "stage/main_window.h"
+#include "stage/sequence.h"
 #include "stage/subtitle.h"
 
 namespace heartstage::stage {
@@ -64,7 +66,12 @@ platform::WindowForm MainWindowForm() {
   form.controls = {menu, exit_item, background, name, button};
   form.bindings = {
       {"", Event::Created, OnMainWindowCreated},
+      {"", Event::FirstActivated, RunShowSequence},
       {"", Event::Destroying, OnMainWindowDestroying},
+      {std::string(kBackground), Event::LeftDoubleClicked, OnBackgroundDoubleClicked},
+      {std::string(kBackground), Event::RightReleased, OnBackgroundRightReleased},
+      {std::string(kFirstHeartButton), Event::Clicked, OnHeartButtonClicked},
+      {std::string(kExitItem), Event::Chosen, OnExitChosen},
   };
   return form;
 }

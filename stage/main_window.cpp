@@ -14,7 +14,11 @@ namespace heartstage::stage {
 namespace property = platform::property;
 
 bool OpenMainWindow() {
-  return platform::OpenWindow(MainWindowForm(), &MainWindow) != 0;
+  return OpenMainWindow(MainWindowForm());
+}
+
+bool OpenMainWindow(const platform::WindowForm& form) {
+  return platform::OpenWindow(form, &MainWindow) != 0;
 }
 
 void OnMainWindowCreated() {

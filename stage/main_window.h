@@ -5,14 +5,17 @@
 
 #include <cstdint>
 
+#include "platform/forms.h"
+
 namespace heartstage::stage {
 
 // Window identifiers once open; 0 before.
 inline std::uint32_t MainWindow = 0;
 inline std::uint32_t SubtitleWindow = 0;
 
-// Opens MainWindow from its form; false when it could not be opened.
+// Opens MainWindow from its form (or from `form`, a variant of it); false when it could not be opened.
 bool OpenMainWindow();
+bool OpenMainWindow(const platform::WindowForm& form);
 
 void OnMainWindowCreated();
 void OnMainWindowDestroying();

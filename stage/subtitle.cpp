@@ -6,6 +6,7 @@
 #include "show/state.h"
 #include "stage/forms.h"
 #include "stage/main_window.h"
+#include "stage/sequence.h"
 #include "stage/step_pacer.h"
 
 namespace heartstage::stage {
@@ -47,7 +48,7 @@ void ScrollSubtitle() {
     platform::LetPendingEventsThrough();
     // Once the stage has gone (closed by the window manager) there is no show left to wait for.
     if (!platform::ControlExists(platform::WindowControl(MainWindow)) || EndingHasBegun()) break;
-    pacer.WaitForNextStep();
+    PauseUntil(pacer.NextDeadline());
   }
   platform::DestroyWindow(SubtitleWindow);
 }

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The whole show as a viewer meets it, on the sample show's pictures with short delays: Esc does nothing
+# before the heart is complete and closes the stage after; a click on button k shows line k of the
+# messages; the right-click menu ends the program with status 0 within a second in every phase.
+source "$(dirname "$0")/lib.sh"
+
+# A show with the sample pictures and numbered messages; $1 = Subtitle delay, $2 = Painting delay.
+prepare_show() {
+  rm -rf "$work/show"
+  install_program sample
+  printf '[Love]\r\nName=Test\r\n[Delay]\r\nSubtitle=%s\r\nPainting=%s\r\nFlicker=100\r\n' "$1" "$2" \
+    >"$work/show/Default/Config.ini"
+  : >"$work/show/Default/MsgBox.txt"
+  for k in $(seq 30); do printf 'message %s|title%s\r\n' "$k" "$k" >>"$work/show/Default/MsgBox.txt"; done
+}
+
+# The place of heart point k's button: the table's corner plus the reference area's offset.
+heart_x=(342 307 250 168 97 48 20 12 19 49 100 160 221 277 324 345 389 433 489 551 610 659 674 674 671 644 595 518 451 400)
+heart_y=(81 23 -23 -41 -19 31 93 157 220 278 327 367 404 449 491 540 485 436 388 348 301 250 192 132 77 26 -20 -37 -25 22)
+button_left() { local w=${screen%x*}; echo $(( heart_x[$1 - 1] + w / 2 - 400 )); }
+button_top() { local h=${screen#*x}; echo $(( heart_y[$1 - 1] + h / 2 - 300 )); }
+
+# Right-clicks the background at (20, 20) and picks the menu's only item, 3 px right of and below the
+# cursor; the program must be gone within a second of the pick.
+exit_through_menu() {
+  xdotool mousemove 20 20 click 3
+  sleep 0.4
+  xdotool mousemove 40 33 click 1
+  local picked=$(date +%s%N)
+  wait_for_exit 5
+  local took=$(( ($(date +%s%N) - picked) / 1000000 ))
+  [ "$exit_status" = 0 ] || fail "$1: exit status $exit_status after the menu: $(cat "$work/stderr")"
+  [ "$took" -le 1000 ] || fail "$1: the program took $took ms to end after the menu"
+  pass "$1: the menu ends the program with status 0 in $took ms"
+}
+
+screen=$(screen_size)
+
+# Esc during the subtitle does nothing; the menu still works there.
+prepare_show 10 300
+start_program
+window=$(wait_for_window)
+wait_for_focus "$window"
+sleep 1
+xdotool key Escape
+sleep 0.5
+kill -0 "$program_pid" 2>/dev/null || fail "Esc during the subtitle ended the program"
+pass "Esc during the subtitle does nothing"
+exit_through_menu "during the subtitle"
+
+# The menu during the painting.
+prepare_show 1 300
+start_program
+wait_for_window >/dev/null
+sleep 3
+exit_through_menu "during the painting"
+
+# After the painting: clicks show their line, Esc closes, status 0.
+prepare_show 1 20
+start_program
+window=$(wait_for_window)
+sleep 4
+for k in 1 7 16; do
+  xdotool mousemove $(( $(button_left $k) + 70 )) $(( $(button_top $k) + 45 )) click 1
+  box=$(timeout 5 xdotool search --sync --onlyvisible --name "^title$k\$" | head -n1 || true)
+  [ -n "$box" ] || fail "a click on button $k showed no box titled title$k"
+  xdotool key --window "$box" Return 2>/dev/null || xdotool key Return
+  sleep 0.3
+  xdotool search --onlyvisible --name "^title$k\$" >/dev/null 2>&1 && fail "the box of button $k did not close"
+  pass "a click on button $k shows line $k"
+done
+wait_for_focus "$window"
+xdotool key Escape
+wait_for_exit 5
+[ "$exit_status" = 0 ] || fail "Esc after the painting: exit status $exit_status"
+pass "Esc after the painting closes the stage with status 0"
+
+# The menu while the chase runs.
+prepare_show 1 20
+start_program
+wait_for_window >/dev/null
+sleep 4
+exit_through_menu "during the chase"
