@@ -141,7 +141,32 @@ void RaiseTopmostWindows() {
 
 using namespace internal;
 
+namespace {
+
+// A press on one of our windows that take the keyboard makes it the active window, as a window manager's
+// click-to-focus would: without one, the keyboard stays wherever a closed box or menu left it, and Esc
+// would reach nothing.
+class ClickToFocus : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType()) return false;
+    QWidget* top = static_cast<QWidget*>(watched)->window();
+    for (auto& [identifier, window] : windows) {
+      if (window.widget == top && window.form->takes_focus && !top->isActiveWindow()) top->activateWindow();
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 std::uint32_t OpenWindow(const WindowForm& form, std::uint32_t* identifier_out) {
+  static ClickToFocus* click_to_focus = [] {
+    auto* filter = new ClickToFocus;
+    QCoreApplication::instance()->installEventFilter(filter);
+    return filter;
+  }();
+  (void)click_to_focus;
   const std::uint32_t identifier = ++last_window;
   WindowRecord& window = windows[identifier];
   window.identifier = identifier;

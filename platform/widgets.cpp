@@ -99,7 +99,7 @@ class LabelWidget : public QWidget {
       : QWidget(parent),
         transparent_(transparent),
         caption_(form.caption),
-        text_(ShowTextToQString(form.caption)),
+        text_(ShownPart(form.caption)),
         color_(form.text_color),
         background_(form.background) {
     QFont font = ShowFont(form.font);
@@ -113,7 +113,7 @@ class LabelWidget : public QWidget {
 
   void SetCaption(const Text& caption) {
     caption_ = caption;
-    text_ = ShowTextToQString(caption);
+    text_ = ShownPart(caption);
     update();
   }
   const Text& Caption() const { return caption_; }
@@ -139,6 +139,13 @@ class LabelWidget : public QWidget {
   }
 
  private:
+  // A label never shows more than a screenful, however long its caption (a subtitle file may be huge):
+  // only the caption's start is decoded and laid out. Half a megabyte is more lines than a 4K screen holds.
+  static QString ShownPart(const Text& caption) {
+    constexpr std::size_t kMostShown = 512 * 1024;
+    return ShowTextToQString(caption.size() <= kMostShown ? caption : caption.substr(0, kMostShown));
+  }
+
   // Broken into lines at the label's width, every line centred, laid out from the top edge downward.
   // Lines step by the font's full height and a little: the Chinese faces found on Linux report a line
   // spacing at or below their glyphs' height, which makes the lines of a subtitle touch. A show counts
@@ -148,8 +155,8 @@ class LabelWidget : public QWidget {
     const QFontMetrics metrics(font());
     const int line_step = std::max(metrics.height(), metrics.lineSpacing()) + kLeading;
     int top = 0;
-    for (const QString& paragraph : text_.split(QStringLiteral("\r\n"))) {
-      QTextLayout layout(paragraph, font());
+    for (QStringView paragraph : QStringView(text_).split(u"\r\n")) {
+      QTextLayout layout(paragraph.toString(), font());
       QTextOption option(Qt::AlignHCenter);
       option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
       layout.setTextOption(option);

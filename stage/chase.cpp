@@ -1,5 +1,7 @@
 #include "stage/chase.h"
 
+#include <pthread.h>
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -97,6 +99,8 @@ bool StartChaseWorker() {
   auto worker = std::make_shared<Worker>();
   try {
     ChaseThread = std::thread([worker] {
+      // Named, so that a look at the process tells how many chase workers it runs.
+      pthread_setname_np(pthread_self(), "chase");
       platform::BindWorkerStop(worker->stop);
       OnThisThreadWaitingForTheEnd([worker] { worker->Mark(&Worker::waiting_for_the_end); });
       ChaseLoop();

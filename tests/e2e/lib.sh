@@ -97,3 +97,54 @@ window_geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {print w "x" h "+" x "+" y}'
 }
+
+# A screenshot of the whole screen to the PNG file $1.
+screenshot() { import -window root "$1"; }
+
+# The colour of pixel ($2, $3) of screenshot $1 as RRGGBB.
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+
+# The colours (RRGGBB, one per line) of the pixels "x,y x,y ..." ($2) of screenshot $1, in one pass.
+pixels() {
+  local format="" point
+  for point in $2; do format+="%[hex:p{$point}]\n"; done
+  convert "$1" -format "$format" info: | cut -c1-6
+}
+
+# How many pixels of screenshot $1 inside the rectangle WxH+X+Y ($2) have the colour #RRGGBB ($3).
+count_colour() {
+  convert "$1" -crop "$2" +repage -fill black +opaque "#$3" -fill white -opaque "#$3" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# The program's windows with role $1 that are on screen.
+windows_with_role() {
+  local window
+  for window in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null || true); do
+    xprop -id "$window" WM_WINDOW_ROLE 2>/dev/null | grep -q "= \"$1\"" && echo "$window"
+  done
+  return 0
+}
+
+# Right-clicks the background at (20, 20) and picks the menu's only item, 3 px right of and below the
+# cursor; the program must be gone with status 0 within a second of the pick. $1 names the situation.
+exit_through_menu() {
+  xdotool mousemove 20 20 click 3
+  sleep 0.4
+  xdotool mousemove 40 33 click 1
+  local picked
+  picked=$(date +%s%N)
+  wait_for_exit 5
+  local took=$((($(date +%s%N) - picked) / 1000000))
+  [ "$exit_status" = 0 ] || fail "$1: exit status $exit_status after the menu: $(tail -n 5 "$work/stderr")"
+  [ "$took" -le 1000 ] || fail "$1: the program took $took ms to end after the menu"
+  pass "$1: the menu ends the program with status 0 in $took ms"
+}
+
+# The place of heart point k's button on the current screen: the table's corner plus the offset of the
+# 800 x 600 reference area centred on the screen (truncated toward zero, as the show does).
+heart_x=(342 307 250 168 97 48 20 12 19 49 100 160 221 277 324 345 389 433 489 551 610 659 674 674 671 644 595 518 451 400)
+heart_y=(81 23 -23 -41 -19 31 93 157 220 278 327 367 404 449 491 540 485 436 388 348 301 250 192 132 77 26 -20 -37 -25 22)
+place_coordinate() { awk -v c="$1" -v s="$2" -v o="$3" 'BEGIN { v = (c + s / 2) - o; printf "%d", (v < 0 ? -int(-v) : int(v)) }'; }
+button_left() { place_coordinate "${heart_x[$1 - 1]}" "${screen%x*}" 400; }
+button_top() { place_coordinate "${heart_y[$1 - 1]}" "${screen#*x}" 300; }

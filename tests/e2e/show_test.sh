@@ -14,26 +14,6 @@ prepare_show() {
   for k in $(seq 30); do printf 'message %s|title%s\r\n' "$k" "$k" >>"$work/show/Default/MsgBox.txt"; done
 }
 
-# The place of heart point k's button: the table's corner plus the reference area's offset.
-heart_x=(342 307 250 168 97 48 20 12 19 49 100 160 221 277 324 345 389 433 489 551 610 659 674 674 671 644 595 518 451 400)
-heart_y=(81 23 -23 -41 -19 31 93 157 220 278 327 367 404 449 491 540 485 436 388 348 301 250 192 132 77 26 -20 -37 -25 22)
-button_left() { local w=${screen%x*}; echo $(( heart_x[$1 - 1] + w / 2 - 400 )); }
-button_top() { local h=${screen#*x}; echo $(( heart_y[$1 - 1] + h / 2 - 300 )); }
-
-# Right-clicks the background at (20, 20) and picks the menu's only item, 3 px right of and below the
-# cursor; the program must be gone within a second of the pick.
-exit_through_menu() {
-  xdotool mousemove 20 20 click 3
-  sleep 0.4
-  xdotool mousemove 40 33 click 1
-  local picked=$(date +%s%N)
-  wait_for_exit 5
-  local took=$(( ($(date +%s%N) - picked) / 1000000 ))
-  [ "$exit_status" = 0 ] || fail "$1: exit status $exit_status after the menu: $(cat "$work/stderr")"
-  [ "$took" -le 1000 ] || fail "$1: the program took $took ms to end after the menu"
-  pass "$1: the menu ends the program with status 0 in $took ms"
-}
-
 screen=$(screen_size)
 
 # Esc during the subtitle does nothing; the menu still works there.
