@@ -39,10 +39,10 @@ exit_through_menu "during the painting"
 prepare_show 1 20
 start_program
 window=$(wait_for_window)
-sleep 4
+wait_for_chase
 for k in 1 7 16; do
   xdotool mousemove $(( $(button_left $k) + 70 )) $(( $(button_top $k) + 45 )) click 1
-  box=$(timeout 5 xdotool search --sync --onlyvisible --name "^title$k\$" | head -n1 || true)
+  box=$(timeout 15 xdotool search --sync --onlyvisible --name "^title$k\$" | head -n1 || true)
   [ -n "$box" ] || fail "a click on button $k showed no box titled title$k"
   xdotool key --window "$box" Return 2>/dev/null || xdotool key Return
   sleep 0.3
@@ -51,7 +51,7 @@ for k in 1 7 16; do
 done
 wait_for_focus "$window"
 xdotool key Escape
-wait_for_exit 5
+wait_for_exit 10
 [ "$exit_status" = 0 ] || fail "Esc after the painting: exit status $exit_status"
 pass "Esc after the painting closes the stage with status 0"
 
@@ -59,5 +59,5 @@ pass "Esc after the painting closes the stage with status 0"
 prepare_show 1 20
 start_program
 wait_for_window >/dev/null
-sleep 4
+wait_for_chase
 exit_through_menu "during the chase"

@@ -123,13 +123,14 @@ TEST_F(SequenceTest, PaintsTwentyNineNumberedCopiesAtTheirPlacesOnePauseApart) {
   EXPECT_FALSE(platform::ControlExists(platform::WindowControl(SubtitleWindow)))
       << "gone at the painting's first pass";
 
-  // A copy every pause, none early and none much later.
+  // A copy every pause: never ahead of its time (a late step may be made up, never overtaken), and all
+  // of them in about 28 pauses.
   ASSERT_EQ(clock.added.size(), 29u);
   for (std::size_t i = 1; i < clock.added.size(); ++i) {
-    const auto gap = clock.added[i] - clock.added[i - 1];
-    EXPECT_GE(gap, std::chrono::milliseconds(kPainting / 2)) << "copy " << i + 2;
-    EXPECT_LE(gap, std::chrono::milliseconds(kPainting * 3)) << "copy " << i + 2;
+    EXPECT_GE(clock.added[i] - clock.added[0], std::chrono::milliseconds(kPainting * static_cast<int>(i) - 5))
+        << "copy " << i + 2;
   }
+  EXPECT_LE(clock.added.back() - clock.added.front(), std::chrono::milliseconds(kPainting * 28 + 3000));
 }
 
 TEST_F(SequenceTest, CopiesLieBehindTheFirstButtonInReversePaintingOrder) {
