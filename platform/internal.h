@@ -6,10 +6,12 @@
 #include <QBitmap>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -29,6 +31,13 @@ QColor ShowColor(Color color);
 
 // The form's face if installed, else a Song-style Chinese face, else any face with Chinese characters.
 QFont ShowFont(const FontForm& form);
+
+// How far apart the subtitle label lays its lines: the font's full height and a little. The Chinese faces
+// found on Linux report a line spacing at or below their glyphs' height, which makes lines touch; a show
+// counts 21 pixels a line, which leaves room for it.
+inline int SubtitleLineStep(const QFontMetrics& metrics) {
+  return std::max(metrics.height(), metrics.lineSpacing()) + 2;
+}
 
 // A decoded still picture and, for a transparent colour, the shape of its pixels that differ from it.
 struct DecodedPicture {

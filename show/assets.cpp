@@ -11,9 +11,6 @@ namespace {
 
 std::string run_directory;
 
-// "未导入姓名" (no name imported) in GBK: texts stay in the show's code page until they are shown.
-constexpr std::string_view kDefaultName = "\xCE\xB4\xB5\xBC\xC8\xEB\xD0\xD5\xC3\xFB";
-
 std::string ProgramFilePath() {
   std::error_code error;
   auto path = std::filesystem::read_symlink("/proc/self/exe", error);

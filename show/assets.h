@@ -19,6 +19,9 @@ inline constexpr std::string_view kMessagesFile = "/Default/MsgBox.txt";
 inline constexpr std::string_view kConfigFile = "/Default/Config.ini";
 inline constexpr std::string_view kSongFile = "/Default/Music_BG.mp3";
 
+// The name shown when the settings give none: "未导入姓名" (no name imported), in GBK.
+inline constexpr std::string_view kDefaultName = "\xCE\xB4\xB5\xBC\xC8\xEB\xD0\xD5\xC3\xFB";
+
 // Takes the directory of the program file from its real path (symbolic links resolved, not the working
 // directory) and makes it the current directory. Done once, when the run time starts.
 void CaptureRunDirectory();
