@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "show/text.h"
@@ -52,6 +53,23 @@ struct ControlForm {
   Color transparent_color = kNoColor;
   FontForm font;
 };
+
+// A control of `kind` named `name` inside `container`, at its place and size in the form; the other settings
+// keep their defaults until the caller sets them.
+inline ControlForm PlacedControl(ControlKind kind, std::string_view name, std::string_view container,
+                                 std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+                                 bool visible = true) {
+  ControlForm form;
+  form.kind = kind;
+  form.name = name;
+  form.container = container;
+  form.left = left;
+  form.top = top;
+  form.width = width;
+  form.height = height;
+  form.visible = visible;
+  return form;
+}
 
 struct EventBinding {
   std::string control;  // empty for the window itself

@@ -23,20 +23,6 @@ constexpr platform::FontForm SongFont(int pixel_height) {
   return {"宋体", pixel_height, 700};
 }
 
-ControlForm Control(ControlKind kind, std::string_view name, std::string_view container, int left, int top,
-                    int width, int height, bool visible) {
-  ControlForm form;
-  form.kind = kind;
-  form.name = name;
-  form.container = container;
-  form.left = left;
-  form.top = top;
-  form.width = width;
-  form.height = height;
-  form.visible = visible;
-  return form;
-}
-
 }  // namespace
 
 platform::WindowForm MainWindowForm() {
@@ -45,21 +31,23 @@ platform::WindowForm MainWindowForm() {
   form.width = 380;
   form.height = 250;
 
-  ControlForm menu = Control(ControlKind::Menu, kMenu, "", 0, 0, 0, 0, false);
+  ControlForm menu = platform::PlacedControl(ControlKind::Menu, kMenu, "", 0, 0, 0, 0, false);
   menu.caption = kMenuCaption;
-  ControlForm exit_item = Control(ControlKind::MenuItem, kExitItem, kMenu, 0, 0, 0, 0, true);
+  ControlForm exit_item = platform::PlacedControl(ControlKind::MenuItem, kExitItem, kMenu, 0, 0, 0, 0, true);
   exit_item.caption = kExitCaption;
 
-  ControlForm background = Control(ControlKind::PictureBox, kBackground, "", 56, 40, 240, 136, true);
+  ControlForm background =
+      platform::PlacedControl(ControlKind::PictureBox, kBackground, "", 56, 40, 240, 136, true);
   background.background = 0xC0C0C0;
 
-  ControlForm name = Control(ControlKind::TransparentLabel, kNameLabel, kBackground, -32, 40, 344, 32, false);
+  ControlForm name = platform::PlacedControl(ControlKind::TransparentLabel, kNameLabel, kBackground, -32, 40,
+                                             344, 32, false);
   name.caption = kNameLabelCaption;
   name.text_color = 0x00FF8800;
   name.font = SongFont(14);
 
-  ControlForm button = Control(ControlKind::PictureButton, kFirstHeartButton, kBackground, 56, 8,
-                               kHeartButtonSize, kHeartButtonSize, false);
+  ControlForm button = platform::PlacedControl(ControlKind::PictureButton, kFirstHeartButton, kBackground, 56,
+                                               8, kHeartButtonSize, kHeartButtonSize, false);
   button.tag = "1";
   button.transparent_color = platform::kNoColor;
 
@@ -85,7 +73,7 @@ platform::WindowForm SubtitleWindowForm() {
   // The overlay never takes the keyboard from the stage beneath it.
   form.takes_focus = false;
 
-  ControlForm label = Control(ControlKind::Label, kSubtitleLabel, "", 0, 0, 384, 250, true);
+  ControlForm label = platform::PlacedControl(ControlKind::Label, kSubtitleLabel, "", 0, 0, 384, 250, true);
   label.caption = kSubtitleLabelCaption;
   label.text_color = 0x00FF8800;
   label.background = 0x00FF00FF;

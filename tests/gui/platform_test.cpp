@@ -76,20 +76,6 @@ void MovePointerTo(int x, int y) {
   QTest::qWait(60);
 }
 
-ControlForm Form(ControlKind kind, const char* name, const char* container, int left, int top, int width,
-                 int height, bool visible = true) {
-  ControlForm form;
-  form.kind = kind;
-  form.name = name;
-  form.container = container;
-  form.left = left;
-  form.top = top;
-  form.width = width;
-  form.height = height;
-  form.visible = visible;
-  return form;
-}
-
 // A window at the top-left of the screen, so window and screen coordinates agree, with a picture box and
 // three picture buttons: "under" first in the form (so lowest), then "button", then "over" (highest). Clicks
 // on the buttons are recorded.
@@ -100,12 +86,12 @@ class StageTest : public ::testing::Test {
     form.name = "TestStage";
     form.width = 600;
     form.height = 400;
-    ControlForm box = Form(ControlKind::PictureBox, "box", "", 0, 0, 600, 400);
+    ControlForm box = PlacedControl(ControlKind::PictureBox, "box", "", 0, 0, 600, 400);
     box.background = 0x00C0C0C0;
-    ControlForm lower = Form(ControlKind::PictureButton, "under", "box", 20, 20, 100, 100);
-    ControlForm middle = Form(ControlKind::PictureButton, "button", "box", 56, 8, 100, 100, false);
+    ControlForm lower = PlacedControl(ControlKind::PictureButton, "under", "box", 20, 20, 100, 100);
+    ControlForm middle = PlacedControl(ControlKind::PictureButton, "button", "box", 56, 8, 100, 100, false);
     middle.tag = "1";
-    ControlForm upper = Form(ControlKind::PictureButton, "over", "box", 400, 20, 100, 100);
+    ControlForm upper = PlacedControl(ControlKind::PictureButton, "over", "box", 400, 20, 100, 100);
     form.controls = {box, lower, middle, upper};
     const auto record = [this] { clicks.push_back(EventSource()); };
     form.bindings = {{"under", Event::Clicked, record},
