@@ -47,20 +47,37 @@ QWidget* StageWidget() {
   return nullptr;
 }
 
+// Runs `act` on the widget that `find` gives as soon as there is one, looking every 20 ms for up to 20 s: a
+// box or menu opens when its click has been handled, which takes its time on a loaded machine.
+template <typename Find, typename Act>
+void WhenItOpens(Find find, Act act) {
+  auto* poll = new QTimer;
+  const auto until = Clock::now() + std::chrono::seconds(20);
+  QObject::connect(poll, &QTimer::timeout, [poll, find, act, until] {
+    if (auto* widget = find()) {
+      act(widget);
+    } else if (Clock::now() < until) {
+      return;
+    }
+    poll->stop();
+    poll->deleteLater();
+  });
+  poll->start(20);
+}
+
 // Closes the next message box as soon as it is open and keeps what it showed.
 struct BoxReader {
   QString text, title;
   bool seen = false;
   void Arm() {
     seen = false;
-    QTimer::singleShot(30, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      seen = true;
-      text = box->text();
-      title = box->windowTitle();
-      box->accept();
-    });
+    WhenItOpens([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                [this](QMessageBox* box) {
+                  seen = true;
+                  text = box->text();
+                  title = box->windowTitle();
+                  box->accept();
+                });
   }
 };
 
@@ -150,8 +167,7 @@ TEST_F(SequenceTest, CopiesLieBehindTheFirstButtonInReversePaintingOrder) {
     ASSERT_LT(x, std::min(a.Left, b.Left) + 100) << c.front << " and " << c.behind << " do not overlap there";
     reader.Arm();
     QTest::mouseClick(StageWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
-    QTest::qWait(100);
-    ASSERT_TRUE(reader.seen) << c.front << " over " << c.behind;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.seen; }, 20000)) << c.front << " over " << c.behind;
     EXPECT_EQ(reader.text.toStdString(), "m" + std::to_string(c.front)) << c.front << " over " << c.behind;
   }
   (void)first;
@@ -210,8 +226,7 @@ TEST_F(SequenceTest, ClickOnACopyShowsItsOwnNumbersMessage) {
     // in front for these points.
     QTest::mouseClick(StageWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(place.Left + 75, place.Top + 50));
-    QTest::qWait(100);
-    ASSERT_TRUE(reader.seen) << "button " << k;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.seen; }, 20000)) << "button " << k;
     if (k <= 5) {
       EXPECT_EQ(reader.text.toStdString(), "m" + std::to_string(k));
       EXPECT_EQ(reader.title.toStdString(), "t" + std::to_string(k));
@@ -291,17 +306,18 @@ TEST_F(SequenceTest, RightReleaseOpensTheMenuJustBelowAndRightOfTheCursor) {
   OpenStage();
   QPoint menu_at;
   QStringList items;
-  QTimer::singleShot(100, [&] {
-    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-      menu_at = menu->pos();
-      for (QAction* action : menu->actions()) items << action->text();
-      menu->close();  // closed without a choice: nothing happens
-    }
-  });
+  bool seen = false;
+  WhenItOpens([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+              [&](QMenu* menu) {
+                seen = true;
+                menu_at = menu->pos();
+                for (QAction* action : menu->actions()) items << action->text();
+                menu->close();  // closed without a choice: nothing happens
+              });
   QCursor::setPos(200, 150);
   QTest::qWait(50);
   QTest::mouseClick(StageWidget()->windowHandle(), Qt::RightButton, Qt::NoModifier, QPoint(200, 150));
-  QTest::qWait(200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return seen; }, 20000));
   EXPECT_EQ(menu_at, QPoint(203, 153));
   EXPECT_EQ(items, QStringList{QString::fromUtf8("退出程序")});
   EXPECT_TRUE(platform::ControlExists(platform::WindowControl(MainWindow)));
