@@ -45,7 +45,10 @@ for k in 1 7 16; do
   box=$(timeout 15 xdotool search --sync --onlyvisible --name "^title$k\$" | head -n1 || true)
   [ -n "$box" ] || fail "a click on button $k showed no box titled title$k"
   xdotool key --window "$box" Return 2>/dev/null || xdotool key Return
-  sleep 0.3
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^title$k\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
   xdotool search --onlyvisible --name "^title$k\$" >/dev/null 2>&1 && fail "the box of button $k did not close"
   pass "a click on button $k shows line $k"
 done
