@@ -16,6 +16,9 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
 
+# A brief fuzzing pass over the text operations and the profile reader (about 75 s with the build).
+tools/run-fuzzers.sh 15
+
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the show and the tests need from Debian 12's packages, only where missing.
-# Run as root or as a user who may use sudo.
+# Installs what the build, the show and the tests need from Debian 12's packages, only where missing, and
+# any further packages named on the command line. Run as root or as a user who may use sudo.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libsdl2-mixer-dev libmpg123-dev fonts-arphic-uming
   # the tests: a private X server, input and screenshots, window queries
   libgtest-dev libxcb1-dev xvfb xdotool x11-utils imagemagick
+  "$@"
 )
 
 missing=()
